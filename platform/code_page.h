@@ -1,0 +1,50 @@
+// The process's "ANSI" code page: UTF-8 by default, code page 936 (GBK) when
+// KOPSOU_CODEPAGE=936. Every rule that depends on lead bytes, upper-casing or
+// conversion to UTF-16 takes the code page as a value so it can be tested
+// under both. Conversions go through iconv; case mapping through Qt.
+#pragma once
+
+#include <QString>
+#include <string>
+
+namespace kop {
+
+enum class CodePage { Utf8, Gbk936 };
+
+// What KOPSOU_CODEPAGE asks for. Unset or "utf-8" gives UTF-8, "936" gives
+// code page 936; any other value gives UTF-8 and sets *warning to a one-line
+// text for the user (otherwise *warning is left empty).
+CodePage CodePageFromEnvironment(std::string* warning);
+
+// The code page of this process, chosen once by SetProcessCodePage at start-up
+// (UTF-8 until then).
+CodePage ProcessCodePage();
+void SetProcessCodePage(CodePage codePage);
+
+// True when the byte starts a double-byte character (0x81-0xFE in 936).
+// UTF-8 has no lead bytes in this sense: every byte stands for itself.
+inline bool IsLeadByte(unsigned char byte, CodePage codePage) {
+  return codePage == CodePage::Gbk936 && byte >= 0x81 && byte <= 0xFE;
+}
+
+// Upper-cases text as the system defines it: decodes with the code page,
+// maps each character by Unicode's simple upper-case mapping and encodes it
+// back. Bytes that do not decode, and characters whose upper case the code
+// page cannot hold, stay as they are.
+std::string UpperCaseText(const std::string& text, CodePage codePage);
+
+// The UTF-16LE bytes of the text, low byte first, no terminator. Every byte
+// that does not decode becomes U+FFFD.
+std::string ToUtf16LeBytes(const std::string& text, CodePage codePage);
+
+// Decodes bytes for display; bytes that do not decode show as U+FFFD.
+QString DecodeForDisplay(const std::string& bytes, CodePage codePage);
+
+// Encodes display text into the code page; characters the code page cannot
+// hold become "?".
+std::string EncodeFromDisplay(const QString& text, CodePage codePage);
+
+// Converts UTF-8 text (such as a message of our own) into the code page.
+std::string FromUtf8(const std::string& utf8, CodePage codePage);
+
+}  // namespace kop

@@ -1,0 +1,205 @@
+#include "platform/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace kop {
+namespace {
+
+class PosixFolderListing : public FolderListing {
+ public:
+  PosixFolderListing(DIR* dir, std::string folder) : dir_(dir), folder_(std::move(folder)) {}
+  ~PosixFolderListing() override { closedir(dir_); }
+
+  bool Next(FolderEntry* entry) override {
+    while (dirent* d = readdir(dir_)) {
+      const char* name = d->d_name;
+      bool isFolder = false;
+      switch (d->d_type) {
+        case DT_DIR:
+          isFolder = true;
+          break;
+        case DT_LNK:
+          // A link to a folder is neither entered nor listed; that also keeps
+          // link cycles from looping. A link to anything else is a file.
+          if (TargetIsFolder(name)) continue;
+          break;
+        case DT_UNKNOWN: {
+          struct stat st;
+          if (fstatat(dirfd(dir_), name, &st, AT_SYMLINK_NOFOLLOW) != 0) break;
+          if (S_ISDIR(st.st_mode)) {
+            isFolder = true;
+          } else if (S_ISLNK(st.st_mode) && TargetIsFolder(name)) {
+            continue;
+          }
+          break;
+        }
+        default:
+          break;
+      }
+      entry->name.assign(name);
+      entry->attributes = isFolder ? kAttrDirectory : 0;
+      if (name[0] == '.') {
+        entry->attributes |= kAttrHidden;
+      } else if (!isFolder) {
+        entry->attributes |= kAttrArchive;
+      }
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  bool TargetIsFolder(const char* name) {
+    struct stat st;
+    return fstatat(dirfd(dir_), name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+  }
+
+  DIR* dir_;
+  std::string folder_;
+};
+
+class PosixReadableFile : public ReadableFile {
+ public:
+  PosixReadableFile(int fd, std::uint64_t sizeBytes) : fd_(fd), sizeBytes_(sizeBytes) {}
+  ~PosixReadableFile() override { close(fd_); }
+
+  std::uint64_t SizeBytes() const override { return sizeBytes_; }
+
+  std::int64_t Read(char* buffer, std::size_t count) override {
+    for (;;) {
+      const ssize_t n = read(fd_, buffer, count);
+      if (n >= 0) return n;
+      if (errno != EINTR) return -1;
+    }
+  }
+
+ private:
+  int fd_;
+  std::uint64_t sizeBytes_;
+};
+
+bool WriteAll(int fd, const std::string& content) {
+  const char* p = content.data();
+  std::size_t left = content.size();
+  while (left > 0) {
+    const ssize_t n = write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+class PosixFileSystem : public FileSystem {
+ public:
+  std::unique_ptr<FolderListing> ListFolder(const std::string& folder) override {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return nullptr;
+    return std::make_unique<PosixFolderListing>(dir, folder);
+  }
+
+  std::unique_ptr<ReadableFile> OpenRegularFile(const std::string& path) override {
+    // Look before opening: opening a FIFO would block, and opening a device
+    // may have effects of its own.
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return nullptr;
+    // The entry may have been replaced between the two calls.
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      close(fd);
+      return nullptr;
+    }
+    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return std::make_unique<PosixReadableFile>(fd, static_cast<std::uint64_t>(st.st_size));
+  }
+
+  bool IsExistingFile(const std::string& path) override {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  }
+
+  std::optional<std::string> ReadWholeFile(const std::string& path) override {
+    auto file = OpenRegularFile(path);
+    if (!file) return std::nullopt;
+    std::string content;
+    char piece[65536];
+    for (;;) {
+      const std::int64_t n = file->Read(piece, sizeof piece);
+      if (n < 0) return std::nullopt;
+      if (n == 0) break;
+      content.append(piece, static_cast<std::size_t>(n));
+    }
+    return content;
+  }
+
+  WriteResult ReplaceFile(const std::string& path, const std::string& content) override {
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) return {false, std::strerror(errno)};
+    fchmod(fd, 0644 & ~CurrentUmask());
+    const bool written = WriteAll(fd, content) && fsync(fd) == 0;
+    const int writeErrno = errno;
+    if (close(fd) != 0 || !written) {
+      unlink(temporary.c_str());
+      return {false, std::strerror(written ? errno : writeErrno)};
+    }
+    if (rename(temporary.c_str(), path.c_str()) != 0) {
+      const int renameErrno = errno;
+      unlink(temporary.c_str());
+      return {false, std::strerror(renameErrno)};
+    }
+    return {};
+  }
+
+ private:
+  static mode_t CurrentUmask() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+  }
+};
+
+FileSystem* current = nullptr;
+
+}  // namespace
+
+FileSystem& RealFileSystem() {
+  static PosixFileSystem real;
+  return real;
+}
+
+FileSystem& CurrentFileSystem() { return current != nullptr ? *current : RealFileSystem(); }
+
+ScopedFileSystem::ScopedFileSystem(FileSystem& fileSystem) : previous_(current) {
+  current = &fileSystem;
+}
+
+ScopedFileSystem::~ScopedFileSystem() { current = previous_; }
+
+bool MakeFolders(const std::string& folder) {
+  std::string path;
+  std::size_t pos = 0;
+  while (pos <= folder.size()) {
+    const std::size_t slash = folder.find('/', pos);
+    const std::size_t end = slash == std::string::npos ? folder.size() : slash;
+    path = folder.substr(0, end);
+    if (!path.empty()) mkdir(path.c_str(), 0755);
+    if (slash == std::string::npos) break;
+    pos = slash + 1;
+  }
+  struct stat st;
+  return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace kop
