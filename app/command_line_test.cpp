@@ -17,7 +17,7 @@ extern char** environ;
 
 namespace {
 
-struct Run {
+struct Outcome {
   int status = -1;
   std::string out;
   std::string err;
@@ -34,7 +34,7 @@ std::string Drain(int fd) {
 
 // Runs kopsou with `args` and the extra environment `env` (NAME=VALUE).
 // With `interrupted`, SIGINT is pending from the start.
-Run Kopsou(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+Outcome Kopsou(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
            bool interrupted = false) {
   std::vector<std::string> all = {KOPSOU_EXE};
   all.insert(all.end(), args.begin(), args.end());
@@ -70,7 +70,7 @@ Run Kopsou(const std::vector<std::string>& args, const std::vector<std::string>&
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
   }
   pid_t pid;
-  Run run;
+  Outcome run;
   EXPECT_EQ(posix_spawn(&pid, KOPSOU_EXE, &actions, &attributes, argv.data(), envp.data()), 0);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
@@ -114,20 +114,20 @@ class CommandLine : public testing::Test {
 };
 
 TEST_F(CommandLine, PrintsFoundPathsWritesTheCacheAndExitsZero) {
-  const Run run = Kopsou({"search", "--type", "*.txt", "--data-dir", DataDir(), Docs()}, {});
+  const Outcome run = Kopsou({"search", "--type", "*.txt", "--data-dir", DataDir(), Docs()}, {});
   EXPECT_EQ(run.status, 0) << run.err;
   // The name with a line break shows why scripts want -0.
   auto lines = SortedLines(run.out);
-  EXPECT_EQ(lines, (std::vector<std::string>{"break.txt", Docs() + "/Report.TXT",
-                                             Docs() + "/notes.txt", Docs() + "/sub/line",
-                                             Docs() + "/wide.txt"}));
+  EXPECT_EQ(lines, (std::vector<std::string>{Docs() + "/Report.TXT", Docs() + "/notes.txt",
+                                             Docs() + "/sub/line", Docs() + "/wide.txt",
+                                             "break.txt"}));
   EXPECT_EQ(run.err, "") << "stderr is no terminal: no progress, no summary";
   const std::string cache = TempTree::ReadPath(DataDir() + "/" + Docs().substr(0, 1) + "txt.dat");
-  EXPECT_EQ(SortedLines(cache), (std::vector<std::string>{Docs() + "/sub\r", Docs() + "\r"}));
+  EXPECT_EQ(SortedLines(cache), (std::vector<std::string>{Docs() + "\r", Docs() + "/sub\r"}));
 }
 
 TEST_F(CommandLine, KeywordFindsNameAndBothContentFormsWithNulRecords) {
-  const Run run = Kopsou({"search", "--keyword=NEEDLE", "--type=*.txt;*.doc", "-0",
+  const Outcome run = Kopsou({"search", "--keyword=NEEDLE", "--type=*.txt;*.doc", "-0",
                           "--data-dir", DataDir(), Docs()});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(SortedLines(run.out, '\0'),
@@ -138,7 +138,7 @@ TEST_F(CommandLine, KeywordFindsNameAndBothContentFormsWithNulRecords) {
 TEST_F(CommandLine, EventsShowEveryReportInOrder) {
   tree.File("flat/a.txt");
   const std::string flat = tree.Path("flat");
-  const Run run = Kopsou({"search", "--events", "--type", "*.txt", "--data-dir", DataDir(), flat + "/"});
+  const Outcome run = Kopsou({"search", "--events", "--type", "*.txt", "--data-dir", DataDir(), flat + "/"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "folder\t" + flat + "\nfound\t" + flat + "/a.txt\nfinished\t" + flat + "/\n");
 }
@@ -157,27 +157,27 @@ TEST_F(CommandLine, ExitStatusTellsFoundNothingAndErrors) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const Run run = Kopsou(c.args);
+    const Outcome run = Kopsou(c.args);
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.err.substr(0, c.errStart.size()), c.errStart) << run.err;
   }
   // The reports made before the failure stay printed.
-  const Run failed = Kopsou({"search", "--type", "*.doc", "--data-dir", data.Path("plain/x"), Docs()});
+  const Outcome failed = Kopsou({"search", "--type", "*.doc", "--data-dir", data.Path("plain/x"), Docs()});
   EXPECT_EQ(failed.out, Docs() + "/sub/other.doc\n");
 }
 
 TEST_F(CommandLine, CodePage936ConvertsTheKeywordAndTheMessages) {
   tree.File("gbk/a.txt", "xx\xD6\xD0\xCE\xC4xx");       // 中文 in code page 936
   tree.File("gbk/b.txt", "xx中文xx");                   // the same in UTF-8
-  const Run run = Kopsou({"search", "--keyword", "\xD6\xD0\xCE\xC4", "--data-dir", DataDir(),
+  const Outcome run = Kopsou({"search", "--keyword", "\xD6\xD0\xCE\xC4", "--data-dir", DataDir(),
                           tree.Path("gbk")},
                          {"KOPSOU_CODEPAGE=936"});
   EXPECT_EQ(run.out, tree.Path("gbk") + "/a.txt\n");
   data.File("plain");
-  const Run failed = Kopsou({"search", "--data-dir", data.Path("plain/x"), tree.Path("gbk")},
+  const Outcome failed = Kopsou({"search", "--data-dir", data.Path("plain/x"), tree.Path("gbk")},
                             {"KOPSOU_CODEPAGE=936"});
   EXPECT_EQ(failed.err.substr(0, 13), "\xB2\xBB\xC4\xDC\xB4\xB4\xBD\xA8\xCE\xC4\xBC\xFE ");
-  const Run warned = Kopsou({"search", "--data-dir", DataDir(), tree.Path("gbk")},
+  const Outcome warned = Kopsou({"search", "--data-dir", DataDir(), tree.Path("gbk")},
                             {"KOPSOU_CODEPAGE=latin1"});
   EXPECT_NE(warned.err.find("KOPSOU_CODEPAGE=latin1"), std::string::npos);
   EXPECT_EQ(warned.status, 0);
@@ -187,14 +187,41 @@ TEST_F(CommandLine, InterruptStopsTheWalkAndLeavesNoCacheFile) {
   // The program starts with SIGINT blocked and pending, so Ctrl-C arrives the
   // moment it is ready to take it, before the first report: every report is
   // then answered with stop.
-  const Run run = Kopsou({"search", "--events", "--data-dir", DataDir(), Docs()}, {}, true);
+  const Outcome run = Kopsou({"search", "--events", "--data-dir", DataDir(), Docs()}, {}, true);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "folder\t" + Docs() + "\nfinished\t" + Docs() + "\n");
   EXPECT_FALSE(std::filesystem::exists(DataDir() + "/" + Docs().substr(0, 1) + ".dat"));
 }
 
+TEST_F(CommandLine, QuickSearchReadsTheCacheFileOfAFullSearch) {
+  const std::string cache = DataDir() + "/" + Docs().substr(0, 1) + "txt.dat";
+  const Outcome full = Kopsou({"search", "--quick", "--type", "*.txt", "--data-dir", DataDir(), Docs()});
+  EXPECT_EQ(full.status, 0);
+  EXPECT_NE(full.out.find(Docs() + "/notes.txt\n"), std::string::npos);
+
+  // A hand-edited cache: only the listed folder is visited, one level deep.
+  std::ofstream(cache, std::ios::binary) << Docs() + "/sub\n" + tree.Path("elsewhere") + "\n";
+  const Outcome quick = Kopsou({"search", "--quick", "--events", "--type", "*.txt", "--data-dir",
+                                DataDir(), Docs()});
+  EXPECT_EQ(quick.status, 0);
+  EXPECT_EQ(quick.out, "folder\t" + Docs() + "/sub\nfound\t" + Docs() + "/sub/line\nbreak.txt\n" +
+                           "folder\t" + tree.Path("elsewhere") + "\n");
+
+  std::ofstream(cache, std::ios::binary) << "";
+  const Outcome empty = Kopsou({"search", "--quick", "--type", "*.txt", "--data-dir", DataDir(), Docs()});
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_EQ(empty.out, "");
+
+  std::filesystem::remove(cache);
+  mkfifo(cache.c_str(), 0644);  // exists, but cannot be read as a file
+  const Outcome broken = Kopsou({"search", "--quick", "--type", "*.txt", "--data-dir", DataDir(), Docs()});
+  EXPECT_EQ(broken.status, 2);
+  EXPECT_EQ(broken.out, "");
+  EXPECT_EQ(broken.err, "不能打开文件 " + cache + "\n");
+}
+
 TEST(CommandLineHelp, DocumentsEveryOption) {
-  const Run run = Kopsou({"search", "--help"});
+  const Outcome run = Kopsou({"search", "--help"});
   EXPECT_EQ(run.status, 0);
   for (const char* option : {"--quick", "--type", "--keyword", "--data-dir", "--events", "-0",
                              "KOPSOU_CODEPAGE", "Exit status"}) {
