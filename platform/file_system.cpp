@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <dirent.h>
+#include <sys/syscall.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,13 +13,31 @@
 namespace kop {
 namespace {
 
+// Lists a folder through getdents64 on a descriptor of its own: no DIR
+// stream, no stat of the folder, one buffer per listing.
 class PosixFolderListing : public FolderListing {
  public:
-  PosixFolderListing(DIR* dir, std::string folder) : dir_(dir), folder_(std::move(folder)) {}
-  ~PosixFolderListing() override { closedir(dir_); }
+  explicit PosixFolderListing(int fd) : fd_(fd) {}
+  ~PosixFolderListing() override { close(fd_); }
+
+  std::unique_ptr<FolderListing> ListSubfolder(const std::string& name) override {
+    // O_NOFOLLOW: an entry swapped for a link since it was listed is not entered.
+    const int fd =
+        openat(fd_, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixFolderListing>(fd);
+  }
 
   bool Next(FolderEntry* entry) override {
-    while (dirent* d = readdir(dir_)) {
+    for (;;) {
+      if (position_ >= filled_) {
+        const long n = syscall(SYS_getdents64, fd_, buffer_, sizeof buffer_);
+        if (n <= 0) return false;
+        filled_ = static_cast<std::size_t>(n);
+        position_ = 0;
+      }
+      const auto* d = reinterpret_cast<const LinuxDirent*>(buffer_ + position_);
+      position_ += d->d_reclen;
       const char* name = d->d_name;
       bool isFolder = false;
       switch (d->d_type) {
@@ -32,7 +51,7 @@ class PosixFolderListing : public FolderListing {
           break;
         case DT_UNKNOWN: {
           struct stat st;
-          if (fstatat(dirfd(dir_), name, &st, AT_SYMLINK_NOFOLLOW) != 0) break;
+          if (fstatat(fd_, name, &st, AT_SYMLINK_NOFOLLOW) != 0) break;
           if (S_ISDIR(st.st_mode)) {
             isFolder = true;
           } else if (S_ISLNK(st.st_mode) && TargetIsFolder(name)) {
@@ -52,17 +71,26 @@ class PosixFolderListing : public FolderListing {
       }
       return true;
     }
-    return false;
   }
 
  private:
-  bool TargetIsFolder(const char* name) {
+  struct LinuxDirent {
+    ino64_t d_ino;
+    off64_t d_off;
+    unsigned short d_reclen;
+    unsigned char d_type;
+    char d_name[];
+  };
+
+  bool TargetIsFolder(const char* name) const {
     struct stat st;
-    return fstatat(dirfd(dir_), name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    return fstatat(fd_, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
   }
 
-  DIR* dir_;
-  std::string folder_;
+  int fd_;
+  std::size_t filled_ = 0;
+  std::size_t position_ = 0;
+  alignas(8) char buffer_[32768];
 };
 
 class PosixReadableFile : public ReadableFile {
@@ -103,9 +131,9 @@ bool WriteAll(int fd, const std::string& content) {
 class PosixFileSystem : public FileSystem {
  public:
   std::unique_ptr<FolderListing> ListFolder(const std::string& folder) override {
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return nullptr;
-    return std::make_unique<PosixFolderListing>(dir, folder);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixFolderListing>(fd);
   }
 
   std::unique_ptr<ReadableFile> OpenRegularFile(const std::string& path) override {

@@ -35,7 +35,15 @@ class FolderListing {
   // Fills *entry with the next entry; false when there are no more (or the
   // folder could not be read further).
   virtual bool Next(FolderEntry* entry) = 0;
+  // Starts listing the subfolder `name` of this folder, opened relative to
+  // it so the walk does not resolve the whole path again for every folder.
+  // nullptr when that enumeration cannot start.
+  virtual std::unique_ptr<FolderListing> ListSubfolder(const std::string& name) = 0;
 };
+
+// The longest path, terminator included, that the system resolves; a folder
+// whose path reaches it cannot be listed.
+constexpr std::size_t kMaxPathBytes = 4096;
 
 // A regular file open for reading.
 class ReadableFile {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 
 namespace kop {
 namespace {
@@ -53,6 +54,17 @@ TEST_F(FileSystemTest, ListingGivesEveryEntryButLinksToFolders) {
       {"to-file", kAttrArchive},
   };
   EXPECT_EQ(seen, expected);
+
+  // A subfolder listed through its parent's listing.
+  std::ofstream(root + "/sub/inner.txt") << "";
+  auto parent = RealFileSystem().ListFolder(root + "/");
+  auto sub = parent->ListSubfolder("sub");
+  ASSERT_TRUE(sub);
+  std::set<std::string> inner;
+  while (sub->Next(&entry)) inner.insert(entry.name);
+  EXPECT_EQ(inner, (std::set<std::string>{".", "..", "inner.txt"}));
+  EXPECT_FALSE(parent->ListSubfolder("to-folder")) << "links to folders are not entered";
+  EXPECT_FALSE(parent->ListSubfolder("a.txt"));
   EXPECT_FALSE(RealFileSystem().ListFolder(root + "/missing/"));
   EXPECT_FALSE(RealFileSystem().ListFolder(root + "/a.txt/"));
 }

@@ -118,16 +118,26 @@ std::int32_t Tkopkuisou::Search(const std::string& keyword, const std::string& l
 
 std::int32_t Tkopkuisou::ScanTree(const std::string& keyword, const std::string& folder,
                                   const std::string& pattern, TSearchCallback callback) {
+  return WalkTree(keyword, BaseOf(folder), LowerCaseBytes(pattern), callback, nullptr, "");
+}
+
+std::int32_t Tkopkuisou::WalkTree(const std::string& keyword, const std::string& base,
+                                  const std::string& lowerPattern, TSearchCallback callback,
+                                  kop::FolderListing* parent, const std::string& name) {
   std::int32_t count = 0;
   bool recorded = false;
   bool stop = false;
-  const std::string base = BaseOf(folder);
-  const std::string lowerPattern = LowerCaseBytes(pattern);
   if (callback != nullptr) {
     callback(base, scFolder, stop);
     if (stop) return 0;
   }
-  const std::unique_ptr<kop::FolderListing> listing = kop::CurrentFileSystem().ListFolder(base + "/");
+  std::unique_ptr<kop::FolderListing> listing;
+  if (parent == nullptr) {
+    listing = kop::CurrentFileSystem().ListFolder(base + "/");
+  } else if (base.size() + 2 <= kop::kMaxPathBytes) {
+    // Same limit as listing by the whole path, which the system refuses.
+    listing = parent->ListSubfolder(name);
+  }
   if (!listing) return 0;
   kop::FolderEntry entry;
   std::string path;
@@ -135,7 +145,8 @@ std::int32_t Tkopkuisou::ScanTree(const std::string& keyword, const std::string&
     try {
       if (IsFolderEntry(entry)) {
         if (entry.name != "." && entry.name != "..") {
-          count += ScanTree(keyword, base + "/" + entry.name, lowerPattern, callback);
+          count += WalkTree(keyword, base + "/" + entry.name, lowerPattern, callback,
+                            listing.get(), entry.name);
         }
         continue;
       }

@@ -82,6 +82,12 @@ class Tkopkuisou {
   std::string CacheFileName;
 
  private:
+  // ScanTree for the folder `base` (no trailing "/"), listed through its
+  // parent's listing when there is one.
+  std::int32_t WalkTree(const std::string& keyword, const std::string& base,
+                        const std::string& lowerPattern, TSearchCallback callback,
+                        kop::FolderListing* parent, const std::string& name);
+
   kop::CodePage codePage_;
   // The forms of the last keyword tested, kept so that a walk converts the
   // keyword once rather than once per file.

@@ -73,7 +73,7 @@ class ScriptedFileSystem : public kop::FileSystem {
   std::unique_ptr<kop::FolderListing> ListFolder(const std::string& folder) override {
     auto listing = real_.ListFolder(folder);
     if (!listing) return nullptr;
-    auto sorted = std::make_unique<SortedListing>();
+    auto sorted = std::make_unique<SortedListing>(*this, folder);
     kop::FolderEntry entry;
     while (listing->Next(&entry)) sorted->entries.push_back(entry);
     std::sort(sorted->entries.begin(), sorted->entries.end(),
@@ -97,6 +97,13 @@ class ScriptedFileSystem : public kop::FileSystem {
 
  private:
   struct SortedListing : kop::FolderListing {
+    SortedListing(ScriptedFileSystem& owner, std::string folder)
+        : owner(owner), folder(std::move(folder)) {}
+    std::unique_ptr<kop::FolderListing> ListSubfolder(const std::string& name) override {
+      return owner.ListFolder(folder + name + "/");
+    }
+    ScriptedFileSystem& owner;
+    std::string folder;
     std::vector<kop::FolderEntry> entries;
     std::size_t next = 0;
     bool Next(kop::FolderEntry* entry) override {
