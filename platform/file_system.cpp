@@ -137,18 +137,14 @@ class PosixFileSystem : public FileSystem {
   }
 
   std::unique_ptr<ReadableFile> OpenRegularFile(const std::string& path) override {
-    // Look before opening: opening a FIFO would block, and opening a device
-    // may have effects of its own.
+    // Look before opening: opening a FIFO would block (or release a writer
+    // waiting for a reader), and opening a device may have effects of its
+    // own. Should the entry turn into one of those between the two calls,
+    // O_NONBLOCK keeps the open from blocking and a read then fails.
     struct stat st;
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return nullptr;
-    // The entry may have been replaced between the two calls.
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-      close(fd);
-      return nullptr;
-    }
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return std::make_unique<PosixReadableFile>(fd, static_cast<std::uint64_t>(st.st_size));
   }
 

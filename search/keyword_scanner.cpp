@@ -26,13 +26,16 @@ inline unsigned char Fold(unsigned char byte) {
 }  // namespace
 
 // One form, folded (a-z as A-Z), with the two probe bytes that a candidate
-// offset must show before the whole form is compared. Each probe accepts two
-// byte values: the folded letter and its lower case, or the byte twice.
+// offset must show before the whole form is compared. A probe compares the
+// content byte with bit 0x20 set against its key: for a letter that accepts
+// exactly both cases; for any other byte it lets through one more value,
+// which the whole comparison then turns down. One OR and one compare per
+// probe is what keeps the scan near memory speed.
 struct KeywordScanner::Form {
   std::string folded;
   std::size_t probeOffset = 0;  // second probe, from the form's start
-  unsigned char first[2] = {0, 0};
-  unsigned char probe[2] = {0, 0};
+  unsigned char firstKey = 0;
+  unsigned char probeKey = 0;
 
   explicit Form(const std::string& bytes) {
     folded.reserve(bytes.size());
@@ -43,14 +46,8 @@ struct KeywordScanner::Form {
     // non-zero byte serves better there.
     probeOffset = folded.size() - 1;
     while (probeOffset > 0 && folded[probeOffset] == '\0') --probeOffset;
-    SetChoices(first, static_cast<unsigned char>(folded[0]));
-    SetChoices(probe, static_cast<unsigned char>(folded[probeOffset]));
-  }
-
-  static void SetChoices(unsigned char* choices, unsigned char folded) {
-    choices[0] = folded;
-    choices[1] = folded >= 'A' && folded <= 'Z' ? static_cast<unsigned char>(folded + 0x20)
-                                                : folded;
+    firstKey = static_cast<unsigned char>(folded[0] | 0x20);
+    probeKey = static_cast<unsigned char>(folded[probeOffset] | 0x20);
   }
 
   bool MatchesAt(const unsigned char* at) const {
@@ -67,8 +64,7 @@ struct KeywordScanner::Form {
     if (folded.empty() || folded.size() > sizeBytes) return false;
     const std::size_t last = sizeBytes - folded.size();
     for (std::size_t p = from; p <= last; ++p) {
-      const unsigned char b = data[p];
-      if ((b == first[0] || b == first[1]) && MatchesAt(data + p)) return true;
+      if ((data[p] | 0x20) == firstKey && MatchesAt(data + p)) return true;
     }
     return false;
   }
@@ -99,29 +95,24 @@ __attribute__((target("avx2"))) bool Avx2FindEither(const Form& a, const Form& b
   const std::size_t reach = std::max(a.probeOffset, b.probeOffset) + 32;
   std::size_t p = 0;
   if (sizeBytes >= reach) {
-    const __m256i a0 = _mm256_set1_epi8(static_cast<char>(a.first[0]));
-    const __m256i a1 = _mm256_set1_epi8(static_cast<char>(a.first[1]));
-    const __m256i ap0 = _mm256_set1_epi8(static_cast<char>(a.probe[0]));
-    const __m256i ap1 = _mm256_set1_epi8(static_cast<char>(a.probe[1]));
-    const __m256i b0 = _mm256_set1_epi8(static_cast<char>(b.first[0]));
-    const __m256i b1 = _mm256_set1_epi8(static_cast<char>(b.first[1]));
-    const __m256i bp0 = _mm256_set1_epi8(static_cast<char>(b.probe[0]));
-    const __m256i bp1 = _mm256_set1_epi8(static_cast<char>(b.probe[1]));
+    const __m256i caseBit = _mm256_set1_epi8(0x20);
+    const __m256i aFirst = _mm256_set1_epi8(static_cast<char>(a.firstKey));
+    const __m256i aProbe = _mm256_set1_epi8(static_cast<char>(a.probeKey));
+    const __m256i bFirst = _mm256_set1_epi8(static_cast<char>(b.firstKey));
+    const __m256i bProbe = _mm256_set1_epi8(static_cast<char>(b.probeKey));
     for (; p + reach <= sizeBytes; p += 32) {
-      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p));
-      const __m256i va =
-          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p + a.probeOffset));
-      const __m256i vb =
-          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p + b.probeOffset));
-      const __m256i hitA = _mm256_and_si256(
-          _mm256_or_si256(_mm256_cmpeq_epi8(v, a0), _mm256_cmpeq_epi8(v, a1)),
-          _mm256_or_si256(_mm256_cmpeq_epi8(va, ap0), _mm256_cmpeq_epi8(va, ap1)));
-      const __m256i hitB = _mm256_and_si256(
-          _mm256_or_si256(_mm256_cmpeq_epi8(v, b0), _mm256_cmpeq_epi8(v, b1)),
-          _mm256_or_si256(_mm256_cmpeq_epi8(vb, bp0), _mm256_cmpeq_epi8(vb, bp1)));
-      if (_mm256_testz_si256(_mm256_or_si256(hitA, hitB), _mm256_or_si256(hitA, hitB))) {
-        continue;
-      }
+      const __m256i v = _mm256_or_si256(
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p)), caseBit);
+      const __m256i va = _mm256_or_si256(
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p + a.probeOffset)), caseBit);
+      const __m256i vb = _mm256_or_si256(
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + p + b.probeOffset)), caseBit);
+      const __m256i hitA =
+          _mm256_and_si256(_mm256_cmpeq_epi8(v, aFirst), _mm256_cmpeq_epi8(va, aProbe));
+      const __m256i hitB =
+          _mm256_and_si256(_mm256_cmpeq_epi8(v, bFirst), _mm256_cmpeq_epi8(vb, bProbe));
+      const __m256i either = _mm256_or_si256(hitA, hitB);
+      if (_mm256_testz_si256(either, either)) continue;
       const auto maskA = static_cast<unsigned>(_mm256_movemask_epi8(hitA));
       const auto maskB = static_cast<unsigned>(_mm256_movemask_epi8(hitB));
       if (CheckCandidates(a, maskA, data, p, sizeBytes) ||
@@ -139,26 +130,22 @@ bool Sse2FindEither(const Form& a, const Form& b, const unsigned char* data,
   const std::size_t reach = std::max(a.probeOffset, b.probeOffset) + 16;
   std::size_t p = 0;
   if (sizeBytes >= reach) {
-    const __m128i a0 = _mm_set1_epi8(static_cast<char>(a.first[0]));
-    const __m128i a1 = _mm_set1_epi8(static_cast<char>(a.first[1]));
-    const __m128i ap0 = _mm_set1_epi8(static_cast<char>(a.probe[0]));
-    const __m128i ap1 = _mm_set1_epi8(static_cast<char>(a.probe[1]));
-    const __m128i b0 = _mm_set1_epi8(static_cast<char>(b.first[0]));
-    const __m128i b1 = _mm_set1_epi8(static_cast<char>(b.first[1]));
-    const __m128i bp0 = _mm_set1_epi8(static_cast<char>(b.probe[0]));
-    const __m128i bp1 = _mm_set1_epi8(static_cast<char>(b.probe[1]));
+    const __m128i caseBit = _mm_set1_epi8(0x20);
+    const __m128i aFirst = _mm_set1_epi8(static_cast<char>(a.firstKey));
+    const __m128i aProbe = _mm_set1_epi8(static_cast<char>(a.probeKey));
+    const __m128i bFirst = _mm_set1_epi8(static_cast<char>(b.firstKey));
+    const __m128i bProbe = _mm_set1_epi8(static_cast<char>(b.probeKey));
     for (; p + reach <= sizeBytes; p += 16) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
-      const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + a.probeOffset));
-      const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + b.probeOffset));
-      const __m128i hitA =
-          _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(v, a0), _mm_cmpeq_epi8(v, a1)),
-                        _mm_or_si128(_mm_cmpeq_epi8(va, ap0), _mm_cmpeq_epi8(va, ap1)));
-      const __m128i hitB =
-          _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(v, b0), _mm_cmpeq_epi8(v, b1)),
-                        _mm_or_si128(_mm_cmpeq_epi8(vb, bp0), _mm_cmpeq_epi8(vb, bp1)));
-      const auto maskA = static_cast<unsigned>(_mm_movemask_epi8(hitA));
-      const auto maskB = static_cast<unsigned>(_mm_movemask_epi8(hitB));
+      const __m128i v =
+          _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p)), caseBit);
+      const __m128i va = _mm_or_si128(
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + a.probeOffset)), caseBit);
+      const __m128i vb = _mm_or_si128(
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + b.probeOffset)), caseBit);
+      const auto maskA = static_cast<unsigned>(_mm_movemask_epi8(
+          _mm_and_si128(_mm_cmpeq_epi8(v, aFirst), _mm_cmpeq_epi8(va, aProbe))));
+      const auto maskB = static_cast<unsigned>(_mm_movemask_epi8(
+          _mm_and_si128(_mm_cmpeq_epi8(v, bFirst), _mm_cmpeq_epi8(vb, bProbe))));
       if ((maskA | maskB) == 0) continue;
       if (CheckCandidates(a, maskA, data, p, sizeBytes) ||
           CheckCandidates(b, maskB, data, p, sizeBytes)) {
