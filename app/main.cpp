@@ -4,13 +4,11 @@
 #include <cstring>
 #include <string>
 
-#include <QApplication>
+#include <dlfcn.h>
 
 #include "app/command_line.h"
 #include "platform/code_page.h"
-#include "platform/file_system.h"
 #include "platform/places.h"
-#include "ui/Unit1.h"
 
 namespace {
 
@@ -42,13 +40,16 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  QApplication application(argc, argv);
-  const std::string dataFolder = kop::DefaultDataFolder();
-  kop::MakeFolders(dataFolder);
-  Form1 = new TForm1(dataFolder);
-  Form1->show();
-  const int status = application.exec();
-  delete Form1;
-  Form1 = nullptr;
-  return status;
+  // The window lives in a module beside the program: loading the toolkit
+  // only here keeps the command line's start-up short.
+  const std::string module = kop::ApplicationFolder() + "kopsou_window.so";
+  void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+  using RunWindow = int (*)(int, char**);
+  auto run = handle != nullptr ? reinterpret_cast<RunWindow>(dlsym(handle, "KopsouRunWindow"))
+                               : nullptr;
+  if (run == nullptr) {
+    std::fprintf(stderr, "kopsou: cannot load the window: %s\n", dlerror());
+    return 1;
+  }
+  return run(argc, argv);
 }

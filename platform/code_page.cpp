@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <QChar>
-#include <QList>
+#include <locale.h>
+#include <wctype.h>
 
 namespace kop {
 namespace {
@@ -31,18 +31,27 @@ iconv_t Converter(CodePage codePage, bool toCodePage) {
 }
 
 constexpr char32_t kReplacement = 0xFFFD;
-constexpr char32_t kInvalid = 0xFFFFFFFF;
 
-// Decodes the character that starts at text[pos]; sets *length to the bytes
-// it takes. Returns kInvalid with *length 1 for a byte that starts no valid
-// character.
-char32_t DecodeOne(const std::string& text, std::size_t pos, CodePage codePage,
-                   std::size_t* length) {
-  const auto byte = static_cast<unsigned char>(text[pos]);
-  if (byte < 0x80) {
-    *length = 1;
-    return byte;
+// Unicode's simple upper-case mapping, from the C library's built-in UTF-8
+// locale (whatever locale the process runs in).
+char32_t SimpleUpperCase(char32_t character) {
+  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+  if (unicode == static_cast<locale_t>(0)) return character;
+  return static_cast<char32_t>(towupper_l(static_cast<wint_t>(character), unicode));
+}
+
+bool IsAscii(const std::string& text) {
+  for (unsigned char byte : text) {
+    if (byte >= 0x80) return false;
   }
+  return true;
+}
+
+}  // namespace
+
+DecodedCharacter DecodeCharacterAt(const std::string& text, std::size_t pos, CodePage codePage) {
+  const auto byte = static_cast<unsigned char>(text[pos]);
+  if (byte < 0x80) return {byte, 1};
   iconv_t cd = Converter(codePage, false);
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   char* in = const_cast<char*>(text.data() + pos);
@@ -54,17 +63,14 @@ char32_t DecodeOne(const std::string& text, std::size_t pos, CodePage codePage,
   if (outLeft == 0) {
     // One character converted; the rest did not fit (E2BIG) or there was no
     // rest.
-    *length = (text.size() - pos) - inLeft;
-    return out[0] | (out[1] << 8) | (out[2] << 16) | (static_cast<char32_t>(out[3]) << 24);
+    (void)rc;
+    return {out[0] | (out[1] << 8) | (out[2] << 16) | (static_cast<char32_t>(out[3]) << 24),
+            (text.size() - pos) - inLeft};
   }
-  (void)rc;
-  *length = 1;
-  return kInvalid;
+  return {kNoCharacter, 1};
 }
 
-// Encodes one character into the code page; false when the code page cannot
-// hold it.
-bool EncodeOne(char32_t character, CodePage codePage, std::string* out) {
+bool EncodeCharacter(char32_t character, CodePage codePage, std::string* out) {
   if (character < 0x80) {
     out->push_back(static_cast<char>(character));
     return true;
@@ -86,15 +92,6 @@ bool EncodeOne(char32_t character, CodePage codePage, std::string* out) {
   out->append(bytes, sizeof bytes - outLeft);
   return true;
 }
-
-bool IsAscii(const std::string& text) {
-  for (unsigned char byte : text) {
-    if (byte >= 0x80) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 CodePage CodePageFromEnvironment(std::string* warning) {
   warning->clear();
@@ -118,13 +115,13 @@ std::string UpperCaseText(const std::string& text, CodePage codePage) {
     return upper;
   }
   for (std::size_t pos = 0; pos < text.size();) {
-    std::size_t length = 1;
-    const char32_t character = DecodeOne(text, pos, codePage, &length);
-    const char32_t mapped = character == kInvalid ? character : QChar::toUpper(character);
-    if (mapped == character || !EncodeOne(mapped, codePage, &upper)) {
-      upper.append(text, pos, length);
+    const DecodedCharacter decoded = DecodeCharacterAt(text, pos, codePage);
+    const char32_t mapped =
+        decoded.character == kNoCharacter ? kNoCharacter : SimpleUpperCase(decoded.character);
+    if (mapped == decoded.character || !EncodeCharacter(mapped, codePage, &upper)) {
+      upper.append(text, pos, decoded.lengthBytes);
     }
-    pos += length;
+    pos += decoded.lengthBytes;
   }
   return upper;
 }
@@ -137,9 +134,9 @@ std::string ToUtf16LeBytes(const std::string& text, CodePage codePage) {
     wide.push_back(static_cast<char>(unit >> 8));
   };
   for (std::size_t pos = 0; pos < text.size();) {
-    std::size_t length = 1;
-    char32_t character = DecodeOne(text, pos, codePage, &length);
-    if (character == kInvalid) character = kReplacement;
+    const DecodedCharacter decoded = DecodeCharacterAt(text, pos, codePage);
+    const char32_t character =
+        decoded.character == kNoCharacter ? kReplacement : decoded.character;
     if (character >= 0x10000) {
       const char32_t v = character - 0x10000;
       putUnit(static_cast<char16_t>(0xD800 + (v >> 10)));
@@ -147,43 +144,22 @@ std::string ToUtf16LeBytes(const std::string& text, CodePage codePage) {
     } else {
       putUnit(static_cast<char16_t>(character));
     }
-    pos += length;
+    pos += decoded.lengthBytes;
   }
   return wide;
 }
 
-QString DecodeForDisplay(const std::string& bytes, CodePage codePage) {
-  if (codePage == CodePage::Utf8) {
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  }
-  QString text;
-  text.reserve(static_cast<qsizetype>(bytes.size()));
-  for (std::size_t pos = 0; pos < bytes.size();) {
-    std::size_t length = 1;
-    const char32_t character = DecodeOne(bytes, pos, codePage, &length);
-    if (character == kInvalid) {
-      text.append(QChar(QChar::ReplacementCharacter));
-    } else {
-      const char32_t ucs4[1] = {character};
-      text.append(QString::fromUcs4(ucs4, 1));
-    }
-    pos += length;
-  }
-  return text;
-}
-
-std::string EncodeFromDisplay(const QString& text, CodePage codePage) {
-  if (codePage == CodePage::Utf8) return text.toStdString();
-  std::string bytes;
-  for (char32_t character : text.toUcs4()) {
-    if (!EncodeOne(character, codePage, &bytes)) bytes.push_back('?');
-  }
-  return bytes;
-}
-
 std::string FromUtf8(const std::string& utf8, CodePage codePage) {
   if (codePage == CodePage::Utf8) return utf8;
-  return EncodeFromDisplay(QString::fromStdString(utf8), codePage);
+  std::string bytes;
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    const DecodedCharacter decoded = DecodeCharacterAt(utf8, pos, CodePage::Utf8);
+    if (decoded.character == kNoCharacter || !EncodeCharacter(decoded.character, codePage, &bytes)) {
+      bytes.push_back('?');
+    }
+    pos += decoded.lengthBytes;
+  }
+  return bytes;
 }
 
 }  // namespace kop

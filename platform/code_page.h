@@ -1,10 +1,11 @@
 // The process's "ANSI" code page: UTF-8 by default, code page 936 (GBK) when
 // KOPSOU_CODEPAGE=936. Every rule that depends on lead bytes, upper-casing or
 // conversion to UTF-16 takes the code page as a value so it can be tested
-// under both. Conversions go through iconv; case mapping through Qt.
+// under both. Conversions go through iconv, case mapping through the C
+// library's Unicode tables; no toolkit is needed, so the command line starts
+// without one.
 #pragma once
 
-#include <QString>
 #include <string>
 
 namespace kop {
@@ -37,14 +38,21 @@ std::string UpperCaseText(const std::string& text, CodePage codePage);
 // that does not decode becomes U+FFFD.
 std::string ToUtf16LeBytes(const std::string& text, CodePage codePage);
 
-// Decodes bytes for display; bytes that do not decode show as U+FFFD.
-QString DecodeForDisplay(const std::string& bytes, CodePage codePage);
+// The characters of the text, each with the bytes it takes; a byte that
+// starts no valid character comes as kNoCharacter with length 1.
+constexpr char32_t kNoCharacter = 0xFFFFFFFF;
+struct DecodedCharacter {
+  char32_t character;
+  std::size_t lengthBytes;
+};
+DecodedCharacter DecodeCharacterAt(const std::string& text, std::size_t pos, CodePage codePage);
 
-// Encodes display text into the code page; characters the code page cannot
-// hold become "?".
-std::string EncodeFromDisplay(const QString& text, CodePage codePage);
+// Appends the character encoded in the code page to *out; false (and *out
+// unchanged) when the code page cannot hold it.
+bool EncodeCharacter(char32_t character, CodePage codePage, std::string* out);
 
-// Converts UTF-8 text (such as a message of our own) into the code page.
+// Converts UTF-8 text (such as a message of our own) into the code page;
+// characters the code page cannot hold become "?".
 std::string FromUtf8(const std::string& utf8, CodePage codePage);
 
 }  // namespace kop

@@ -1,4 +1,4 @@
-#include "platform/code_page.h"
+#include "platform/display_text.h"
 
 #include <gtest/gtest.h>
 
