@@ -158,12 +158,10 @@ std::int32_t Tkopkuisou::WalkTree(const std::string& keyword, const std::string&
         FolderList.push_back(base);
       }
       path.assign(base).append(1, '/').append(entry.name);
-      if (keyword.empty() || FileHoldsKeyword(path, keyword)) {
-        if (callback != nullptr) {
-          callback(path, scFound, stop);
-          if (stop) return count;
-        }
+      if (FileFound(keyword, path, callback, stop)) {
         ++count;
+      } else if (stop) {
+        return count;
       }
     } catch (const std::exception&) {
       // One entry's failure skips that entry; the walk goes on.
@@ -188,12 +186,10 @@ std::int32_t Tkopkuisou::ScanFolder(const std::string& keyword, const std::strin
       try {
         if (IsFolderEntry(entry) || !PassesTypeFilter(entry.name, lowerPattern)) continue;
         path.assign(base).append(1, '/').append(entry.name);
-        if (keyword.empty() || FileHoldsKeyword(path, keyword)) {
-          if (callback != nullptr) {
-            callback(path, scFound, stop);
-            if (stop) return count;
-          }
+        if (FileFound(keyword, path, callback, stop)) {
           ++count;
+        } else if (stop) {
+          return count;
         }
       } catch (const std::exception&) {
         // As in the full walk: skip the entry, go on.
@@ -203,6 +199,16 @@ std::int32_t Tkopkuisou::ScanFolder(const std::string& keyword, const std::strin
     // A cached folder that cannot be walked yields what it yielded so far.
   }
   return count;
+}
+
+bool Tkopkuisou::FileFound(const std::string& keyword, const std::string& path,
+                           TSearchCallback callback, bool& stop) {
+  if (!keyword.empty() && !FileHoldsKeyword(path, keyword)) return false;
+  if (callback != nullptr) {
+    callback(path, scFound, stop);
+    if (stop) return false;
+  }
+  return true;
 }
 
 bool Tkopkuisou::FileHoldsKeyword(const std::string& path, const std::string& keyword) {

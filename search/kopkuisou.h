@@ -88,6 +88,12 @@ class Tkopkuisou {
                         const std::string& lowerPattern, TSearchCallback callback,
                         kop::FolderListing* parent, const std::string& name);
 
+  // The keyword test and the report of one file of the type: true when the
+  // file counts. A report answered with stop sets `stop`; that file does
+  // not count.
+  bool FileFound(const std::string& keyword, const std::string& path, TSearchCallback callback,
+                 bool& stop);
+
   kop::CodePage codePage_;
   // The forms of the last keyword tested, kept so that a walk converts the
   // keyword once rather than once per file.

@@ -7,30 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "search/test_reports.h"
 #include "search/test_tree.h"
 
 namespace {
-
-struct Report {
-  std::int32_t code;
-  std::string path;
-  bool operator==(const Report& other) const { return code == other.code && path == other.path; }
-};
-
-std::ostream& operator<<(std::ostream& out, const Report& report) {
-  return out << "{" << report.code << ", \"" << report.path << "\"}";
-}
-
-// The scripted callee: records every report and answers as `answer` says
-// (no stop by default); may throw to show how failures travel.
-std::vector<Report> reports;
-std::function<bool(const Report&)> answer;
-
-void Record(const std::string& path, std::int32_t code, bool& stop) {
-  EXPECT_FALSE(stop) << "every report starts with the flag false";
-  reports.push_back({code, path});
-  stop = answer ? answer(reports.back()) : false;
-}
 
 class SearcherTest : public testing::Test {
  protected:

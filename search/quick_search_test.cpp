@@ -4,29 +4,12 @@
 #include <vector>
 
 #include "search/kopkuisou.h"
+#include "search/test_reports.h"
 #include "search/test_tree.h"
 
 namespace {
 
 using namespace std::string_literals;
-
-struct Report {
-  std::int32_t code;
-  std::string path;
-  bool operator==(const Report& other) const { return code == other.code && path == other.path; }
-};
-
-std::ostream& operator<<(std::ostream& out, const Report& report) {
-  return out << "{" << report.code << ", \"" << report.path << "\"}";
-}
-
-std::vector<Report> reports;
-std::function<bool(const Report&)> answer;
-
-void Record(const std::string& path, std::int32_t code, bool& stop) {
-  reports.push_back({code, path});
-  stop = answer ? answer(reports.back()) : false;
-}
 
 class QuickSearch : public testing::Test {
  protected:
