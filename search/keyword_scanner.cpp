@@ -208,7 +208,6 @@ void KeywordScanner::EnsureBuffer() {
   buffer_ = static_cast<char*>(std::aligned_alloc(kPageBytes, room + kPieceBytes));
   if (buffer_ == nullptr) throw std::bad_alloc();
   carryRoom_ = room;
-  bufferBytes_ = room + kPieceBytes;
 }
 
 bool KeywordScanner::FileHolds(kop::ReadableFile& file) {

@@ -42,5 +42,4 @@ class KeywordScanner {
   std::size_t carryBytes_ = 0;   // longest form length - 1
   std::size_t carryRoom_ = 0;    // carryBytes_ rounded up to a page
   char* buffer_ = nullptr;       // carryRoom_ + kPieceBytes, page-aligned
-  std::size_t bufferBytes_ = 0;
 };

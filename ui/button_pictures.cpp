@@ -61,16 +61,9 @@ void DrawStopSign(QPainter& painter) {
 }
 
 void DrawSheet(QPainter& painter) {
-  QPainterPath page;
-  page.moveTo(6.5, 2.5);
-  page.lineTo(20.5, 2.5);
-  page.lineTo(26.5, 8.5);
-  page.lineTo(26.5, 29.5);
-  page.lineTo(6.5, 29.5);
-  page.closeSubpath();
   painter.setPen(QPen(kOutline, 1));
   painter.setBrush(Qt::white);
-  painter.drawPath(page);
+  painter.drawPolygon(QPolygonF({{6.5, 2.5}, {20.5, 2.5}, {26.5, 8.5}, {26.5, 29.5}, {6.5, 29.5}}));
   // The folded corner.
   QPainterPath fold;
   fold.moveTo(20.5, 2.5);
@@ -86,16 +79,9 @@ void DrawSheet(QPainter& painter) {
 }
 
 void DrawDiskette(QPainter& painter) {
-  QPainterPath shell;
-  shell.moveTo(3.5, 3.5);
-  shell.lineTo(25.5, 3.5);
-  shell.lineTo(28.5, 6.5);
-  shell.lineTo(28.5, 28.5);
-  shell.lineTo(3.5, 28.5);
-  shell.closeSubpath();
   painter.setPen(QPen(kOutline, 1));
   painter.setBrush(QColor(45, 75, 150));
-  painter.drawPath(shell);
+  painter.drawPolygon(QPolygonF({{3.5, 3.5}, {25.5, 3.5}, {28.5, 6.5}, {28.5, 28.5}, {3.5, 28.5}}));
   // Metal shutter at the top, paper label below.
   painter.setBrush(QColor(200, 200, 205));
   painter.drawRect(QRectF(9.5, 3.5, 13, 9));
@@ -136,16 +122,9 @@ void DrawCompactDisc(QPainter& painter) {
 
 void DrawFolder(QPainter& painter) {
   painter.setPen(QPen(QColor(150, 110, 20), 1));
-  QPainterPath back;
-  back.moveTo(2.5, 27.5);
-  back.lineTo(2.5, 6.5);
-  back.lineTo(11.5, 6.5);
-  back.lineTo(14.5, 9.5);
-  back.lineTo(28.5, 9.5);
-  back.lineTo(28.5, 27.5);
-  back.closeSubpath();
   painter.setBrush(QColor(225, 175, 50));
-  painter.drawPath(back);
+  painter.drawPolygon(QPolygonF(
+      {{2.5, 27.5}, {2.5, 6.5}, {11.5, 6.5}, {14.5, 9.5}, {28.5, 9.5}, {28.5, 27.5}}));
   QLinearGradient front(0, 13, 0, 28);
   front.setColorAt(0, QColor(255, 225, 120));
   front.setColorAt(1, QColor(240, 190, 60));
